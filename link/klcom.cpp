@@ -20,8 +20,10 @@ void TKLCOM::Pause(int milliseconds) {
     QThread::msleep(static_cast<unsigned long>(milliseconds));
 }
 
-TKLCOM::TKLCOM(ExchangeClient& client)
-    : client_(client), worker_(std::make_unique<TCOMport>(*this)) {
+TKLCOM::TKLCOM(ExchangeClient& client, PortNameMap names)
+    : client_(client),
+      names_(names ? std::move(names) : PortNameMap(SystemPortName)),
+      worker_(std::make_unique<TCOMport>(*this)) {
     SyncWorker();
     errorText_ = " COM-port has NO Errors ";
 }
@@ -58,7 +60,7 @@ bool TKLCOM::Open(const std::string& portName, std::int32_t baudRate) {
     if (port_.isOpen()) {
         port_.close();
     }
-    if (!port_.open(SystemPortName(portName))) {
+    if (!port_.open(names_(portName))) {
         errorText_ = "  Can't open " + portName + "   ";
         errorDetail_ = port_.lastError();
         return false;

@@ -12,6 +12,7 @@
 #include <QObject>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -25,12 +26,16 @@ namespace talveno::link {
 
 class TCOMport;
 
+// Turns the name a person gives a port into the name the system opens.
+using PortNameMap = std::function<std::string(const std::string&)>;
+
 class TKLCOM {
 public:
     // Creates the worker (idle) and leaves the port closed and the link
     // disabled. `client` receives frames and is asked for requests; it must
-    // outlive this object. Takes about 400 ms.
-    explicit TKLCOM(ExchangeClient& client);
+    // outlive this object. Port names go through `names` (SystemPortName
+    // unless given). Takes about 400 ms.
+    explicit TKLCOM(ExchangeClient& client, PortNameMap names = {});
     // Disables the link, stops the worker and waits for it, serving its last
     // hand-offs without calling the client, then puts back the settings the
     // port had before Open and closes it. Takes about 1 s. Must not be called
@@ -78,6 +83,7 @@ private:
     static void Pause(int milliseconds);
 
     ExchangeClient& client_;
+    PortNameMap names_;
     QObject handOffContext_;
     std::unique_ptr<TCOMport> worker_;
     std::string errorText_;
