@@ -72,7 +72,8 @@ int main(int argc, char** argv) {
     std::printf("  cycles:            %zu\n", periods.size() + 1);
     std::printf("  CPU used:          %.3f s = %.2f %% of one core (goal <= 1 %%)\n", cpu,
                 100.0 * cpu / wall);
-    std::printf("  cycle period:      median %.2f ms (goal 50 +- 2 ms), best %.2f ms, worst %.2f ms\n",
-                median, periods.front(), periods.back());
+    std::printf(
+        "  cycle period:      median %.2f ms (goal 50 +- 2 ms), best %.2f ms, worst %.2f ms\n",
+        median, periods.front(), periods.back());
     return 0;
 }

@@ -157,23 +157,30 @@ void LoadPage::btLoadClick() {
     btLoad->setEnabled(true);
 }
 
-void LoadPage::LoadMessages() {
+bool LoadPage::SwitchFlashMode(const QString& phase, const WaitSetting& wait,
+                               const QString& noAnswer) {
     ExchangeFlags& flags = form_.state().flags;
     TLoadForm& progress = form_.loadForm();
-
     progress.show();
     progress.pBar->setValue(0);
     progress.lbSector->clear();
     progress.lbBytes->clear();
     progress.lbPage->clear();
     flags.flashModeAcked = 0;
-    progress.lbFile->setText(QStringLiteral(" --- Выполняется [ VUZIR_EVARI IN ] ---"));
-    if (!WaitForReply(flags, &ExchangeFlags::flashModePending, &ExchangeFlags::flashModeAcked,
-                      kFlashModeInWait)) {
-        form_.dialogs().showMessage(kNoAnswerTitle,
-                                    QStringLiteral(" [VUZIR_EVARI IN]  Устройство не отвечает!"),
-                                    BoxIcon::Error);
-        progress.hide();
+    progress.lbFile->setText(phase);
+    if (WaitForReply(flags, &ExchangeFlags::flashModePending, &ExchangeFlags::flashModeAcked,
+                     wait)) {
+        return true;
+    }
+    form_.dialogs().showMessage(kNoAnswerTitle, noAnswer, BoxIcon::Error);
+    return false;
+}
+
+void LoadPage::LoadMessages() {
+    if (!SwitchFlashMode(QStringLiteral(" --- Выполняется [ VUZIR_EVARI IN ] ---"),
+                         kFlashModeInWait,
+                         QStringLiteral(" [VUZIR_EVARI IN]  Устройство не отвечает!"))) {
+        form_.loadForm().hide();
         return;
     }
 
@@ -190,20 +197,11 @@ void LoadPage::LoadMessages() {
         row.resultMark->setBrushColor(result == LOAD_OK ? clLime : clRed);
     }
 
-    progress.show();
-    progress.pBar->setValue(0);
-    progress.lbSector->clear();
-    progress.lbBytes->clear();
-    progress.lbPage->clear();
-    flags.flashModeAcked = 0;
-    progress.lbFile->setText(QStringLiteral(" --- Выполняется [ VUZIR_EVARI OUT ] ---"));
-    if (!WaitForReply(flags, &ExchangeFlags::flashModePending, &ExchangeFlags::flashModeAcked,
-                      kFlashModeOutWait)) {
-        form_.dialogs().showMessage(kNoAnswerTitle,
-                                    QStringLiteral(" [VUZIR_EVARI OUT]  Устройство не отвечает!"),
-                                    BoxIcon::Error);
-    }
-    progress.hide();
+    // Out of flash mode after every batch that got in, whatever the rows gave.
+    (void)SwitchFlashMode(QStringLiteral(" --- Выполняется [ VUZIR_EVARI OUT ] ---"),
+                          kFlashModeOutWait,
+                          QStringLiteral(" [VUZIR_EVARI OUT]  Устройство не отвечает!"));
+    form_.loadForm().hide();
 }
 
 int LoadPage::LoadMessageToSector(const QString& fileName, int n) {

@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <array>
 
+#include "device_wait.h"
 #include "shape.h"
 
 namespace talveno::console {
@@ -47,6 +48,10 @@ public:
     QPushButton* btLoad;
 
 private:
+    // Shows the progress window for a flash mode phase and waits for the
+    // device's answer; says so when none came.
+    bool SwitchFlashMode(const QString& phase, const WaitSetting& wait, const QString& noAnswer);
+
     TMainForm& form_;
     std::int32_t bytesLoaded_ = 0;
 };
