@@ -45,7 +45,7 @@ std::vector<std::uint8_t> StoredSamples(std::span<const std::uint8_t> sectorImag
 std::vector<std::uint8_t> MessageWav(std::span<const std::uint8_t> samples) {
     const auto dataSize = static_cast<std::uint32_t>(samples.size());
     constexpr std::uint16_t kBlockAlign = kBitsPerSample / 8;
-    std::vector<std::uint8_t> wav(kWavHeaderSize);
+    std::vector<std::uint8_t> wav(kWavHeaderSize + samples.size());
     PutId(wav, kRiffIdOffset, "RIFF");
     Put32(wav, kRiffSizeOffset, 36 + dataSize);
     PutId(wav, kWaveIdOffset, "WAVE");
@@ -59,7 +59,7 @@ std::vector<std::uint8_t> MessageWav(std::span<const std::uint8_t> samples) {
     Put16(wav, kBitsPerSampleOffset, kBitsPerSample);
     PutId(wav, kDataIdOffset, "data");
     Put32(wav, kDataSizeOffset, dataSize);
-    wav.insert(wav.end(), samples.begin(), samples.end());
+    std::copy(samples.begin(), samples.end(), wav.begin() + kWavHeaderSize);
     return wav;
 }
 
