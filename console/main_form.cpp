@@ -14,6 +14,7 @@
 #include "about_form.h"
 #include "builtin_simulator.h"
 #include "clock_text.h"
+#include "config_page.h"
 #include "klcom.h"
 #include "load_form.h"
 #include "load_page.h"
@@ -106,6 +107,7 @@ TMainForm::TMainForm(UserDialogs& dialogs, const ConsoleOptions& options)
     pDebug_->trackFuelChange();
     PageControl_->setCurrentIndex(2);
     pConfigEnter();
+    pConfig_->ConfigToPage();
 }
 
 TMainForm::~TMainForm() {
@@ -169,8 +171,7 @@ void TMainForm::buildPages() {
     PageControl_->setGeometry(8, 6, 793, 539);
     pDebug_ = new StatusPage(PageControl_, state_);
     pLoad_ = new LoadPage(PageControl_, *this);
-    pConfig_ = new QWidget(PageControl_);
-    pConfig_->setObjectName(QStringLiteral("pConfig"));
+    pConfig_ = new ConfigPage(PageControl_, *this);
     PageControl_->addTab(pDebug_, QStringLiteral("       Отладка     "));
     PageControl_->addTab(pLoad_, QStringLiteral("       Загрузка      "));
     PageControl_->addTab(pConfig_, QStringLiteral("       Конфигурация      "));

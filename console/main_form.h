@@ -30,6 +30,7 @@ class TKLCOM;
 namespace talveno::console {
 
 class BuiltInSimulator;
+class ConfigPage;
 class LoadPage;
 class PageControl;
 class StatusPage;
@@ -133,7 +134,7 @@ private:
     PageControl* PageControl_ = nullptr;
     StatusPage* pDebug_ = nullptr;
     LoadPage* pLoad_ = nullptr;
-    QWidget* pConfig_ = nullptr;
+    ConfigPage* pConfig_ = nullptr;
     QLabel* panels_[4] = {};
     QTimer Tm_;
     QMenu* portMenu_ = nullptr;
