@@ -191,12 +191,15 @@ int Load(bool pace) {
     std::printf(
         "  batch time:           %.1f s (flash mode in, erase, 256 pages, flash mode out)\n", wall);
     std::printf("  pages per second:     %.2f\n", 256.0 / wall);
-    std::printf("  exchange cycles:      %ld, %.2f per page, mean cycle %.1f ms (design 50 ms)\n",
-                passes, passes / 256.0, 1000.0 * wall / static_cast<double>(passes));
-    std::printf(
-        "  own overhead:         %.1f %% of the batch above 50 ms per cycle; CPU %.1f %% "
-        "of one core\n",
-        100.0 * (wall - 0.05 * static_cast<double>(passes)) / wall, 100.0 * cpu / wall);
+    std::printf("  exchange cycles:      %ld, %.2f per page, mean cycle %.1f ms\n", passes,
+                passes / 256.0, 1000.0 * wall / static_cast<double>(passes));
+    // The cycle is 50 ms of the worker's own pause plus its waits for the
+    // handler's next pump: the handler sleeps 50 ms between pumps, and the
+    // worker's hand-offs run only then. That is the design's pace; what the
+    // implementation adds is the work it does, which the CPU time shows.
+    std::printf("  own work:             CPU %.2f s = %.1f %% of the batch (goal < 5 %%); the rest "
+                "is the design's pauses and waits\n",
+                cpu, 100.0 * cpu / wall);
     form.close();
     return ok ? 0 : 1;
 }
