@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QFont>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
@@ -153,6 +154,11 @@ void TMainForm::buildStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("stBar"));
     bar->setSizeGripEnabled(false);
+    // The panels' widths are fixed; the clock's twelve blanks need the small
+    // font the window was laid out for.
+    QFont small = bar->font();
+    small.setPointSize(7);
+    bar->setFont(small);
     for (int i = 0; i < 4; ++i) {
         panels_[i] = new QLabel(bar);
         panels_[i]->setObjectName(QStringLiteral("stBarPanel%1").arg(i));

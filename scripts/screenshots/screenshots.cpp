@@ -86,8 +86,7 @@ int main(int argc, char** argv) {
     // The load page with the sample messages chosen.
     pages->setCurrentIndex(1);
     auto* load = form.findChild<LoadPage*>(QStringLiteral("pLoad"));
-    const QDir samples(
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../console/WAV")));
+    const QDir samples(QStringLiteral(TALVENO_SAMPLE_DIR));
     const QStringList files = samples.entryList({QStringLiteral("*.wav")}, QDir::Files);
     for (int n = 0; n < files.size() && n < kMessageCount; ++n) {
         dialogs.answer = samples.filePath(files[n]);
