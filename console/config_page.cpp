@@ -183,7 +183,7 @@ void ConfigPage::buildSensorRow(QGroupBox* box, int s, int y) {
 }
 
 void ConfigPage::buildButtons() {
-    struct ButtonSpec {
+    struct ButtonDesign {
         QPushButton** button;
         const char* name;
         QStyle::StandardPixmap picture;
@@ -191,7 +191,7 @@ void ConfigPage::buildButtons() {
         void (ConfigPage::*click)();
         QRect where;
     };
-    const ButtonSpec buttons[] = {
+    const ButtonDesign buttons[] = {
         {&btLoadConf,
          "btLoadConf",
          QStyle::SP_ArrowDown,
@@ -217,15 +217,15 @@ void ConfigPage::buildButtons() {
          &ConfigPage::btSaveClick,
          {712, 90, 64, 56}},
     };
-    for (const ButtonSpec& spec : buttons) {
+    for (const ButtonDesign& design : buttons) {
         auto* button = new QPushButton(this);
-        button->setObjectName(QString::fromLatin1(spec.name));
-        button->setGeometry(spec.where);
-        button->setIcon(style()->standardIcon(spec.picture));
+        button->setObjectName(QString::fromLatin1(design.name));
+        button->setGeometry(design.where);
+        button->setIcon(style()->standardIcon(design.picture));
         button->setIconSize({32, 32});
-        button->setToolTip(spec.hint);
-        connect(button, &QPushButton::clicked, this, spec.click);
-        *spec.button = button;
+        button->setToolTip(design.hint);
+        connect(button, &QPushButton::clicked, this, design.click);
+        *design.button = button;
     }
 
     stState = new QLabel(QStringLiteral("Loading..."), this);
