@@ -6,6 +6,13 @@
 
 namespace talveno::devsim {
 
+Faults DropReplies(std::uint8_t command, int nth) {
+    Faults faults;
+    faults.dropCommand = command;
+    faults.dropCommandNth = nth;
+    return faults;
+}
+
 namespace {
 
 bool IsNth(int count, int every) {

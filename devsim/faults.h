@@ -27,6 +27,10 @@ struct Faults {
     friend bool operator==(const Faults&, const Faults&) = default;
 };
 
+// Faults that drop the reply to the Nth request of `command` (every reply
+// when `nth` is 0) and nothing else.
+[[nodiscard]] Faults DropReplies(std::uint8_t command, int nth);
+
 // What happens to a request when it arrives.
 struct RequestFate {
     bool silent = false;  // ignore it: the device answers nothing any more

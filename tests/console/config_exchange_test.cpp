@@ -146,10 +146,7 @@ class ConfigNoAnswer : public ::testing::TestWithParam<Silence> {};
 TEST_P(ConfigNoAnswer, EndsInTheFailureMessage) {
     devsim::Simulator device;
     ASSERT_TRUE(device.ok());
-    devsim::Faults faults;
-    faults.dropCommand = GetParam().command;
-    faults.dropCommandNth = 0;
-    device.setFaults(faults);
+    device.setFaults(devsim::DropReplies(GetParam().command, 0));
     ConfigConsole c(device.portPath());
     c.page->edMess1[4]->setText(QStringLiteral("4"));
     const ConfigRecord before = GetParam().write ? ConfigRecord{} : c.state().configEdited;

@@ -160,10 +160,7 @@ TEST(LoadPage, LoadsAMessageByteForByte) {
 TEST(LoadPage, NoAnswerToFlashModeTouchesNoRow) {
     devsim::Simulator device(QuickErase());
     ASSERT_TRUE(device.ok());
-    devsim::Faults faults;
-    faults.dropCommand = link::CMD_FLASH_MODE;
-    faults.dropCommandNth = 0;
-    device.setFaults(faults);
+    device.setFaults(devsim::DropReplies(link::CMD_FLASH_MODE, 0));
     LoadConsole c(device.portPath());
     c.choose(0, c.wav("a.wav", Bytes(64, 1)));
     c.page->rows[0].tick->setChecked(true);
@@ -187,10 +184,7 @@ TEST(LoadPage, NoAnswerToFlashModeTouchesNoRow) {
 TEST(LoadPage, APageWriteTimeOutFailsItsRowOnly) {
     devsim::Simulator device(QuickErase());
     ASSERT_TRUE(device.ok());
-    devsim::Faults faults;
-    faults.dropCommand = link::CMD_PAGE_WRITE;
-    faults.dropCommandNth = 3;
-    device.setFaults(faults);
+    device.setFaults(devsim::DropReplies(link::CMD_PAGE_WRITE, 3));
     LoadConsole c(device.portPath());
     const Bytes second = testing_support::Ramp(1000, 9);
     c.choose(0, c.wav("first.wav", Bytes(600, 1)));

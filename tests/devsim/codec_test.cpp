@@ -147,13 +147,6 @@ TEST_P(FaultCounts, PickTheRightReplies) {
     EXPECT_EQ(seen, c.dropped);
 }
 
-Faults DropCommand(std::uint8_t command, int nth) {
-    Faults f;
-    f.dropCommand = command;
-    f.dropCommandNth = nth;
-    return f;
-}
-
 INSTANTIATE_TEST_SUITE_P(
     Faults, FaultCounts,
     ::testing::Values(FaultCase{"None", {}, 0x20, "......"},
@@ -163,9 +156,9 @@ INSTANTIATE_TEST_SUITE_P(
                       FaultCase{"CorruptEverySecond",
                                 testing::MakeFaults([](Faults& f) { f.corruptEvery = 2; }), 0x20,
                                 ".c.c.c"},
-                      FaultCase{"DropTheFifthPageWrite", DropCommand(0x30, 5), 0x30, "....d..."},
-                      FaultCase{"DropEveryFlashMode", DropCommand(0x70, 0), 0x70, "dddd"},
-                      FaultCase{"OtherCommandsUntouched", DropCommand(0x70, 0), 0x20, "...."}),
+                      FaultCase{"DropTheFifthPageWrite", DropReplies(0x30, 5), 0x30, "....d..."},
+                      FaultCase{"DropEveryFlashMode", DropReplies(0x70, 0), 0x70, "dddd"},
+                      FaultCase{"OtherCommandsUntouched", DropReplies(0x70, 0), 0x20, "...."}),
     [](const auto& info) { return info.param.name; });
 
 TEST(FaultCounts, SilenceAndHangUpCountRequests) {

@@ -171,8 +171,7 @@ SimulatorOptions NoisySplitRepliesAndNoFlashMode() {
     options.faults.noiseBytes = 30;
     options.faults.splitPieces = 3;
     options.faults.splitGap = 40ms;
-    options.faults.dropCommand = link::CMD_FLASH_MODE;
-    options.faults.dropCommandNth = 0;
+    options.faults = DropReplies(link::CMD_FLASH_MODE, 0);
     return options;
 }
 

@@ -90,13 +90,6 @@ TEST_P(FaultOnTheLine, DoesWhatItSays) {
     }
 }
 
-Faults DropCommand(std::uint8_t command, int nth) {
-    Faults f;
-    f.dropCommand = command;
-    f.dropCommandNth = nth;
-    return f;
-}
-
 INSTANTIATE_TEST_SUITE_P(
     Faults, FaultOnTheLine,
     ::testing::Values(
@@ -148,10 +141,10 @@ INSTANTIATE_TEST_SUITE_P(
                      EXPECT_TRUE(WaitUntil([&] { return !sim.serving(); }, 3s));
                      EXPECT_TRUE(sim.hungUp());
                  }},
-        FaultRow{"DropTheSecondStatusReply", DropCommand(link::CMD_STATUS, 2), "+-++", {}},
-        FaultRow{"DropEveryStatusReply", DropCommand(link::CMD_STATUS, 0), "---", {}},
+        FaultRow{"DropTheSecondStatusReply", DropReplies(link::CMD_STATUS, 2), "+-++", {}},
+        FaultRow{"DropEveryStatusReply", DropReplies(link::CMD_STATUS, 0), "---", {}},
         FaultRow{
-            "DropOfAnotherCommandLeavesStatus", DropCommand(link::CMD_FLASH_MODE, 0), "++", {}}),
+            "DropOfAnotherCommandLeavesStatus", DropReplies(link::CMD_FLASH_MODE, 0), "++", {}}),
     [](const auto& info) { return info.param.name; });
 
 TEST(FaultOnTheLine, HungUpLineAnswersNothingMore) {
